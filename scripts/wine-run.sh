@@ -4,7 +4,7 @@
 # Usage: wine-run.sh program.exe [args...]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-: "${QUORVEL_WINEPREFIX:?QUORVEL_WINEPREFIX must name the build's Wine prefix}"
+: "${QUORVEL_WINEPREFIX:?QUORVEL_WINEPREFIX must name the Wine prefix of the build}"
 export WINEPREFIX="$QUORVEL_WINEPREFIX"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
