@@ -1,6 +1,7 @@
 # Quorvel: `make run` starts the program, `make test` runs every test.
 # Both install missing Debian packages first (scripts/install-deps.sh).
 
+MAKEFLAGS += --no-print-directory
 JOBS ?= 2
 BUILD ?= build
 CMAKE_CONFIG = -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -100,7 +100,7 @@ void PatchVariable(EntryImage& image, int v, uint32_t value, uint32_t digits) {
 
 struct Writer {
     OutputFile file;
-    char buffer[64 * 1024];
+    char buffer[256 * 1024];
     size_t used;
     bool failed;
     uint32_t error;
