@@ -27,6 +27,10 @@ bool WriteOutput(OutputFile* file, const void* data, size_t size, uint32_t* erro
 // path keeps its previous bytes.
 bool CloseOutput(OutputFile* file, const char* path, bool commit, uint32_t* error);
 
+// Names a temporary file in the folder of path ("~qv" and eight hex digits of
+// tag). False when the name does not fit size.
+bool FormatTempPath(char* out, size_t size, const char* path, unsigned tag);
+
 // The platform's message text for an error code, without a trailing line break.
 void SystemErrorText(uint32_t error, char* text, size_t size);
 

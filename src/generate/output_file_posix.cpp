@@ -28,12 +28,9 @@ bool OpenOutput(const char* path, OutputFile* file, uint32_t* error) {
         return true;
     }
 
-    const char* slash = strrchr(path, '/');
-    int dirLength = slash ? (int)(slash - path + 1) : 0;
     for (int attempt = 0; attempt < 100; attempt++) {
-        int n = snprintf(file->tempPath, sizeof file->tempPath, "%.*s.~qv%08x.tmp", dirLength, path,
-                         (unsigned)getpid() * 1000u + s_tempCounter++);
-        if (n < 0 || (size_t)n >= sizeof file->tempPath) {
+        unsigned tag = (unsigned)getpid() * 1000u + s_tempCounter++;
+        if (!FormatTempPath(file->tempPath, sizeof file->tempPath, path, tag)) {
             *error = ENAMETOOLONG;
             file->tempPath[0] = '\0';
             return false;

@@ -7,26 +7,15 @@
 
 static LONG s_tempCounter;
 
-static size_t FolderLength(const char* path) {
-    size_t length = 0;
-    for (size_t i = 0; path[i] != '\0'; i++)
-        if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
-            length = i + 1;
-    return length;
-}
-
 bool OpenOutput(const char* path, OutputFile* file, uint32_t* error) {
     file->handle = (intptr_t)INVALID_HANDLE_VALUE;
     file->direct = false;
     file->tempPath[0] = '\0';
 
-    int folder = (int)FolderLength(path);
     for (int attempt = 0; attempt < 100; attempt++) {
         unsigned tag = (unsigned)GetCurrentProcessId() * 1000u +
                        (unsigned)InterlockedIncrement(&s_tempCounter);
-        int n =
-            snprintf(file->tempPath, sizeof file->tempPath, "%.*s~qv%08x.tmp", folder, path, tag);
-        if (n < 0 || (size_t)n >= sizeof file->tempPath) {
+        if (!FormatTempPath(file->tempPath, sizeof file->tempPath, path, tag)) {
             *error = ERROR_FILENAME_EXCED_RANGE;
             file->tempPath[0] = '\0';
             return false;

@@ -149,6 +149,30 @@ TEST(ReadNumber, ReadsUnsignedDecimalsAndRefusesTheRest) {
     }
 }
 
+TEST(FormatTempPath, NamesATemporaryFileInTheListsFolder) {
+    struct Case {
+        const char* path;
+        const char* temp;
+    } cases[] = {
+        {"list.grx", "~qv0000002a.tmp"},
+        {"dir/sub/list.grx", "dir/sub/~qv0000002a.tmp"},
+        {"/list.grx", "/~qv0000002a.tmp"},
+#ifdef _WIN32
+        {"C:\\dl\\list.grx", "C:\\dl\\~qv0000002a.tmp"},
+        {"C:list.grx", "C:~qv0000002a.tmp"},
+        {"C:\\dl/x\\list.grx", "C:\\dl/x\\~qv0000002a.tmp"},
+#endif
+    };
+    for (const Case& c : cases) {
+        char out[TEMP_PATH_SIZE];
+        ASSERT_TRUE(FormatTempPath(out, sizeof out, c.path, 42));
+        EXPECT_STREQ(out, c.temp);
+    }
+    char small[16];
+    EXPECT_FALSE(FormatTempPath(small, sizeof small, "dir/list.grx", 42));
+    EXPECT_STREQ(small, "");
+}
+
 // A fresh folder per test, removed afterwards.
 class RunTest : public ::testing::Test {
   protected:
