@@ -14,8 +14,7 @@ namespace {
 
 const char kInfoCaption[] = "Quorvel - Program Information";
 
-// The text box's lines. Lines are broken with "\r\r\n"; an edit control may
-// hand them back so or as "\r\n", and both give the same lines.
+// The text box's lines, whatever carriage returns stand before each line feed.
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines(1);
     for (char c : text) {
@@ -91,14 +90,14 @@ TEST_F(InfoDialogTest, ShowsTitleAuthorAddressesDescriptionAndOptions) {
                              "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
                              "[ 123][0-9] [0-9]{4}, [0-2][0-9]:[0-5][0-9]:[0-5][0-9]")))
         << lines[1];
-    // Every line break is the text box's "\r\r\n" or the plain "\r\n".
-    size_t breaks = 0, plain = 0;
+    // The edit control hands the text back as it was given: every line break
+    // is the text box's "\r\r\n".
+    size_t breaks = 0, boxBreaks = 0;
     for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at++) {
         breaks++;
-        plain += at >= 1 && text[at - 1] == '\r';
+        boxBreaks += at >= 2 && text.compare(at - 2, 3, "\r\r\n") == 0;
     }
-    EXPECT_EQ(lines.size() - 1, breaks);
-    EXPECT_EQ(breaks, plain) << "line breaks without CR";
+    EXPECT_EQ(breaks, boxBreaks) << "line breaks other than \"\\r\\r\\n\"";
 }
 
 TEST_F(InfoDialogTest, OkEnterEscapeAndTheCloseBoxEndIt) {

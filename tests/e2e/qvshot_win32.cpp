@@ -67,9 +67,9 @@ int main(int argc, char** argv) {
         return Fail(&program, error.c_str());
 
     Form form;
-    form.url = "http://www.example.org/gallery/summer/img&A.jpg";
-    form.destination = "C:\\downloads\\gallery\\summer-&A.jpg";
-    form.output = "C:\\downloads\\summer-gallery.grx";
+    form.url = "http://example.org/summer/img&A.jpg";
+    form.destination = "C:\\downloads\\summer\\img&A.jpg";
+    form.output = "C:\\downloads\\summer.grx";
     form.use[0] = true;
     form.start[0] = "001";
     form.end[0] = "120";
