@@ -23,7 +23,7 @@ std::string Entry(const std::string& url, const std::string& file) {
 
 const char kPreviousList[] = "URL: old\r\nFile: old\r\n";
 
-// A run of 10^9 entries: it outlasts any test, so it is certainly still going
+// A run of 10^9 entries: it takes minutes, so it is certainly still going
 // when the test acts on it.
 Form EndlessRun(const std::string& output) {
     Form form;
