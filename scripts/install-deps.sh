@@ -6,7 +6,7 @@ set -euo pipefail
 # Host tools, the MinGW-w64 cross compiler for i686, Wine (32-bit) and a virtual display.
 native_pkgs=(make cmake g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev
              mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-             wine wine64 xvfb x11-apps imagemagick mawk xauth)
+             wine wine64 fonts-wine xvfb x11-apps imagemagick mawk xauth)
 i386_pkgs=(wine32:i386)
 
 missing=()
