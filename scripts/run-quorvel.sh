@@ -22,31 +22,8 @@ if [ ! -f "$exe" ]; then
   exit 1
 fi
 
-wine=$("$here/wine-pick.sh" "$exe")
-wineserver=$(dirname "$wine")/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-
-# Polls a command until it succeeds, for at most the given number of seconds.
-poll() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
-
-prepare_prefix() {
-  mkdir -p "$WINEPREFIX"
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "run-quorvel: preparing the Wine prefix $WINEPREFIX (once, takes a while)"
-    "$wine" wineboot --init >/dev/null 2>&1
-    "$wineserver" -w
-  fi
-}
+source "$here/wine-lib.sh"
+wine_for "$exe" run-quorvel
 
 if [ -n "${DISPLAY:-}" ]; then
   export WINEPREFIX=$build/wineprefix-run
@@ -55,51 +32,27 @@ if [ -n "${DISPLAY:-}" ]; then
   exec "$wine" "$exe" "$@"
 fi
 
-# No display: a virtual one, on the first free display number.
-number=90
-while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do
-  number=$((number + 1))
-done
-echo "run-quorvel: no display (DISPLAY is not set), so Quorvel runs on a virtual display"
-echo "run-quorvel: (Xvfb :$number, 1280x1024); a screenshot of its dialog will be saved"
-Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+echo "run-quorvel: no display (DISPLAY is not set), so Quorvel runs on a virtual display;"
+echo "run-quorvel: a screenshot of its dialog will be saved"
+xvfb_pid=""
 quorvel_pid=""
 shots=$(mktemp -d)
 cleanup() {
   if [ -n "$quorvel_pid" ] && kill -0 "$quorvel_pid" 2>/dev/null; then
     kill "$quorvel_pid" 2>/dev/null || true
   fi
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
   rm -rf "$shots"
 }
 trap cleanup EXIT
-if ! poll 15 test -S "/tmp/.X11-unix/X$number"; then
-  echo "run-quorvel: the virtual display did not start" >&2
-  exit 1
-fi
-export DISPLAY=:$number
+start_xvfb
 
 # A prefix of its own, set up for a display without window manager.
 export WINEPREFIX=$build/wineprefix-headless
-prepare_prefix
-# Wine settings for a display without window manager (once per prefix): Wine
-# draws the window frames itself (Managed=N), and "Courier New", which the
-# program's edit fields ask for, falls back to a fixed-pitch font.
-if ! grep -q '"Courier New"="DejaVu Sans Mono"' "$WINEPREFIX/user.reg"; then
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' \
-    /d 'DejaVu Sans Mono' /f >/dev/null 2>&1
-  "$wineserver" -w
-fi
-# The caption's buttons are drawn with the Marlett font of fonts-wine.
-if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-  fonts=$WINEPREFIX/drive_c/windows/Fonts
-  [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
-else
-  echo "run-quorvel: note: without fonts-wine the caption's buttons show as letters" >&2
-fi
+prepare_headless_prefix
 
 "$wine" "$exe" "$@" &
 quorvel_pid=$!

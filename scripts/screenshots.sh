@@ -23,31 +23,10 @@ for f in "$exe" "$qvshot"; do
   fi
 done
 
-wine=$("$here/wine-pick.sh" "$exe")
-wineserver=$(dirname "$wine")/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$here/wine-lib.sh"
+wine_for "$exe" screenshots
 export WINEPREFIX=$build/wineprefix-shots
-
-# Polls a command until it succeeds, for at most the given number of seconds.
-poll() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
-
-number=90
-while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do
-  number=$((number + 1))
-done
-echo "screenshots: virtual display Xvfb :$number (1280x1024)"
-Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+xvfb_pid=""
 qvshot_pid=""
 work=$(mktemp -d)
 cleanup() {
@@ -55,39 +34,15 @@ cleanup() {
     kill "$qvshot_pid" 2>/dev/null || true
   fi
   timeout 20 "$wineserver" -k 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
-if ! poll 15 test -S "/tmp/.X11-unix/X$number"; then
-  echo "screenshots: the virtual display did not start" >&2
-  exit 1
-fi
-export DISPLAY=:$number
-
-mkdir -p "$WINEPREFIX"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "screenshots: preparing the Wine prefix $WINEPREFIX (once, takes a while)"
-  "$wine" wineboot --init >/dev/null 2>&1
-  "$wineserver" -w
-fi
-# Wine settings for a display without window manager (once per prefix): Wine
-# draws the window frames itself (Managed=N), and "Courier New", which the
-# program's edit fields ask for, falls back to a fixed-pitch font.
-if ! grep -q '"Courier New"="DejaVu Sans Mono"' "$WINEPREFIX/user.reg"; then
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' \
-    /d 'DejaVu Sans Mono' /f >/dev/null 2>&1
-  "$wineserver" -w
-fi
-# The caption's buttons are drawn with the Marlett font of fonts-wine.
-if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-  fonts=$WINEPREFIX/drive_c/windows/Fonts
-  [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
-else
-  echo "screenshots: note: without fonts-wine the caption's buttons show as letters" >&2
-fi
+start_xvfb
+prepare_headless_prefix
 
 "$wine" "$qvshot" "$exe" "$work" &
 qvshot_pid=$!
