@@ -74,6 +74,11 @@ void LayoutApply(LayoutEntry* table, uint16_t count) {
         if (control != NULL)
             MoveWindow(control, m.x, m.y, m.width, m.height, TRUE);
     }
+    // The dialog has no WS_CLIPCHILDREN, so erasing its grown background can
+    // paint over controls that were already drawn at their new places during a
+    // sizing drag; one repaint of the whole dialog after the moves puts them back.
+    if (moves.count > 0)
+        RedrawWindow(g_layoutDialog, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void ClampSizing(WPARAM edge, RECT* rect) {
