@@ -402,6 +402,52 @@ TEST_F(RunTest, ACancelledRunLeavesTheChosenFileAndNoTemporary) {
     EXPECT_EQ(Files(), std::vector<std::string>{"cancel.grx"});
 }
 
+// The run writes lines from a prepared image of each entry; whatever the
+// templates, its list must equal ExpandTemplate applied to every combination.
+TEST_F(RunTest, ListEqualsExpandTemplateForEveryCombination) {
+    std::mt19937 rng(2024);
+    const char alphabet[] = "&&&&AaBbCcx/.9 -";
+    std::string out = Path("random.grx");
+    for (int round = 0; round < 200; round++) {
+        std::string tmpl[2];
+        for (std::string& t : tmpl)
+            for (int i = 0, n = rng() % 30; i < n; i++)
+                t += alphabet[rng() % (sizeof alphabet - 1)];
+        std::string texts[3][2];
+        VariableSwitch sw[3];
+        RangeVariable vars[3] = {};
+        for (int v = 0; v < 3; v++) {
+            uint32_t digits = 1 + rng() % 3, start = rng() % 20, count = 1 + rng() % 3;
+            char buf[16];
+            snprintf(buf, sizeof buf, "%0*u", (int)digits, start);
+            texts[v][0] = buf;
+            snprintf(buf, sizeof buf, "%0*u", (int)digits, start + count - 1);
+            texts[v][1] = buf;
+            sw[v] = {rng() % 3 != 0, texts[v][0].c_str(), texts[v][1].c_str()};
+        }
+        SetTemplates(tmpl[0].c_str(), tmpl[1].c_str(), out);
+        if (Run(sw[0], sw[1], sw[2]) != RUN_CREATED) {
+            EXPECT_STREQ(result_, "Number of digits for start and end must be equal");
+            continue; // start + count - 1 grew a digit
+        }
+        ASSERT_EQ(PrepareVariables(sw, vars), RUN_CREATED);
+        std::string expected;
+        char line[LINE_SIZE];
+        for (uint32_t a = vars[0].start; a <= vars[0].end; a++)
+            for (uint32_t b = vars[1].start; b <= vars[1].end; b++)
+                for (uint32_t c = vars[2].start; c <= vars[2].end; c++) {
+                    vars[0].current = a;
+                    vars[1].current = b;
+                    vars[2].current = c;
+                    ExpandTemplate(line, tmpl[0].c_str(), vars);
+                    expected += std::string("URL: ") + line + "\r\n";
+                    ExpandTemplate(line, tmpl[1].c_str(), vars);
+                    expected += std::string("File: ") + line + "\r\n";
+                }
+        ASSERT_EQ(Read(out), expected) << "'" << tmpl[0] << "' '" << tmpl[1] << "'";
+    }
+}
+
 #ifndef _WIN32
 TEST_F(RunTest, AFullDeviceGivesTheSystemText) {
     if (!fs::exists("/dev/full"))
