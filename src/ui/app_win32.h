@@ -4,9 +4,13 @@
 
 #include <windows.h>
 
+#include "cmdline/cmdline.h"
+
 extern HINSTANCE g_instance;     // the program's module: dialogs, icon, strings
 extern HWND g_mainDialog;        // the main dialog, from WM_INITDIALOG on
 extern const char g_buildDate[]; // "Oct 12 2008"
+// Options the command line did not recognise; shown once when the dialog opens.
+extern char g_unrecognisedOptions[OPTION_TEXT_SIZE];
 extern const char g_buildTime[]; // "16:31:20"
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,8 +6,6 @@
 #include "cmdline/cmdline.h"
 #include "settings/settings_store.h"
 
-extern char g_unrecognisedOptions[OPTION_TEXT_SIZE];
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_unrecognisedOptions[0] = '\0';
     ParseCommandLine(CommandTail(GetCommandLineA()), g_unrecognisedOptions);
